@@ -162,6 +162,10 @@ int __wrap_SDL_Init(Uint32 flags)
 SDL_Surface *__wrap_SDL_SetVideoMode(int w, int h, int bpp, Uint32 flags)
 {
     record_call("SDL_SetVideoMode", nullptr, w, h, bpp, static_cast<long>(flags));
+    if (script.refuse_video_mode) {
+        SDL_SetError("Couldn't set video mode (refused by the test)");
+        return nullptr;
+    }
     return __real_SDL_SetVideoMode(w, h, bpp, flags);
 }
 

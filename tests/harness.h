@@ -46,6 +46,7 @@ struct Script {
     std::map<int, std::vector<SDLKey>> at_serve;  // serve number (1-based) -> keys
     std::map<int, std::vector<SDLKey>> at_flip;   // flip number (1-based) -> keys
     int stop_after = 0;  // push Space at this frame's pause (0: never)
+    bool refuse_video_mode = false;  // SDL_SetVideoMode fails as on a bad display
 };
 
 // Trace access (the trace lives in shared memory and survives a child's exit).

@@ -190,6 +190,19 @@ TEST_P(FailTest, StopsWithOneLineAndStatusOne)
 INSTANTIATE_TEST_SUITE_P(Startup, FailTest, ::testing::ValuesIn(kFailCases),
                          [](const auto &info) { return std::string(info.param.name); });
 
+TEST_F(StartupTest, RefusedVideoModeStopsWithOneLine)
+{
+    GameDir dir;
+    Script s = choose(SDLK_b, 1);
+    s.refuse_video_mode = true;
+    script_set(s);
+    EXPECT_EXIT((dir.enter(), run_game()), ::testing::ExitedWithCode(1),
+                ::testing::MatchesRegex("rebondo: cannot open a 320x240 16-bit window: "
+                                        "Couldn't set video mode \\(refused by the test\\)\n"));
+    // Nothing is drawn on a window that does not exist.
+    EXPECT_EQ(call_names(trace()), (std::vector<std::string>{"SDL_Init", "SDL_SetVideoMode"}));
+}
+
 // A broken play image is found only once a mode is chosen: the menu works.
 TEST_F(StartupTest, BrokenPlayImageIsReportedAfterTheMenu)
 {
