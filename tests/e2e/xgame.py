@@ -280,11 +280,13 @@ class Game:
             found = subprocess.run(
                 ["xdotool", "search", "--onlyvisible", "--pid", str(self.proc.pid), "--name", "^Rebondo$"],
                 env=dict(os.environ, DISPLAY=server.display), capture_output=True, text=True).stdout.split()
-            if found:
-                # Keys go to the window under the pointer. SDL 1.2 opens the
-                # window at (0, 0), the SDL2-backed library in the middle.
+            # Keys go to the window under the pointer. SDL 1.2 opens the
+            # window at (0, 0), the SDL2-backed library in the middle. The
+            # move fails while the window is still being set up: try again.
+            if found and subprocess.run(
+                    ["xdotool", "mousemove", "--window", found[0], "160", "120"],
+                    env=dict(os.environ, DISPLAY=server.display), capture_output=True).returncode == 0:
                 self.window = int(found[0])
-                server.run("xdotool", "mousemove", "--window", str(self.window), "160", "120")
                 return self.window
             time.sleep(POLL)
         raise AssertionError("no window within %.0f s" % timeout)
