@@ -13,6 +13,7 @@ import shutil
 import struct
 import subprocess
 import sys
+import time
 import unittest
 
 import xgame
@@ -112,10 +113,16 @@ class BadInputTest(unittest.TestCase):
         cls.server.__exit__(None, None, None)
 
     def run_game(self, folder, env):
-        """Starts the game, presses B once its window shows, waits for its end."""
+        """Starts the game, presses B once its window shows, waits for its end.
+
+        A key sent just as the window appears can arrive before SDL listens
+        for keys, so B is pressed again every half second while the game runs."""
         with xgame.Game(GAME, folder, env) as game:
             if game.find_window(self.server) is not None:
-                self.server.key("b")
+                deadline = time.monotonic() + xgame.EXIT_TIMEOUT
+                while game.alive() and time.monotonic() < deadline:
+                    self.server.key("b")
+                    xgame.wait_until(lambda: not game.alive(), timeout=0.5)
             return game.finish()
 
     def assert_refused(self, result, *words):
