@@ -41,6 +41,15 @@ Script stop_at(int frame)
 const std::vector<std::string> kMatchFrame = {"blit G", "blit L", "blit R", "delay 3", "blit O", "flip"};
 const std::vector<std::string> kPracticeFrame = {"blit G", "blit L", "delay 3", "blit O", "flip"};
 
+// The calls of `n` frames in a row.
+std::vector<std::string> frames(const std::vector<std::string> &frame, int n)
+{
+    std::vector<std::string> out;
+    for (int i = 0; i < n; ++i)
+        out.insert(out.end(), frame.begin(), frame.end());
+    return out;
+}
+
 // ---------------------------------------------------------------------------
 // Two-paddle match
 // ---------------------------------------------------------------------------
@@ -53,10 +62,7 @@ TEST_F(MatchTest, FirstFramesFromTheStart)
 {
     RUN(play_match, stop_at(3));
     const std::vector<Call> t = trace();
-    std::vector<std::string> expected;
-    for (int i = 0; i < 3; ++i)
-        expected.insert(expected.end(), kMatchFrame.begin(), kMatchFrame.end());
-    EXPECT_EQ(call_names(t), expected);
+    EXPECT_EQ(call_names(t), frames(kMatchFrame, 3));
     EXPECT_EQ(ball_positions(t), (std::vector<Pos>{{11, 11}, {12, 12}, {13, 13}}));
     EXPECT_EQ(blits_of(t, 'L'), (std::vector<Pos>(3, Pos{0, 90})));
     EXPECT_EQ(blits_of(t, 'R'), (std::vector<Pos>(3, Pos{310, 90})));
@@ -186,10 +192,7 @@ TEST_F(PracticeTest, FirstFramesFromTheStart)
     s.at_frame[1] = {SDLK_DOWN};
     RUN(play_practice, s);
     const std::vector<Call> t = trace();
-    std::vector<std::string> expected;
-    for (int i = 0; i < 3; ++i)
-        expected.insert(expected.end(), kPracticeFrame.begin(), kPracticeFrame.end());
-    EXPECT_EQ(call_names(t), expected);
+    EXPECT_EQ(call_names(t), frames(kPracticeFrame, 3));
     EXPECT_EQ(ball_positions(t), (std::vector<Pos>{{11, 11}, {12, 12}, {13, 13}}));
     for (const Call &c : t) {
         if (c.kind != Call::kDelay)
